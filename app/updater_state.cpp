@@ -1,0 +1,4 @@
+#include "updater_state.h"
+
+char InstallDir[InstallDirSize];
+char TargetPath[TargetPathSize];
