@@ -38,6 +38,7 @@ struct GoodStream {
   Bytes stream;
   Bytes expected;
 };
+void PrintTo(const GoodStream& c, std::ostream* os) { *os << c.name; }
 
 class WellFormedStream : public ::testing::TestWithParam<GoodStream> {};
 
@@ -180,6 +181,7 @@ struct BadStream {
   std::int32_t capacity;
   std::int32_t expected;
 };
+void PrintTo(const BadStream& c, std::ostream* os) { *os << c.name; }
 
 class MalformedStream : public ::testing::TestWithParam<BadStream> {};
 
@@ -221,6 +223,7 @@ struct RecordCase {
   std::uint32_t recordSize;
   int expected;
 };
+void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.name; }
 
 class RecordHeader : public ::testing::TestWithParam<RecordCase> {};
 

@@ -73,6 +73,7 @@ struct RunCase {
   std::string exeAfter;  // the executable's contents after the run ("" = absent)
   bool scriptWritten;
 };
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
 
 class WholeRun : public ::testing::TestWithParam<RunCase> {};
 

@@ -109,6 +109,7 @@ struct Refusal {
   std::string target;  // under game/
   int expected;
 };
+void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
 class ExtractionRefusal : public Extraction, public ::testing::WithParamInterface<Refusal> {
  public:

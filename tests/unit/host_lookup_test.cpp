@@ -17,6 +17,7 @@ struct LookupCase {
   int readResult;
   bool found;
 };
+void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.name; }
 
 class LookupTest : public HostFixture, public ::testing::WithParamInterface<LookupCase> {
  public:

@@ -41,7 +41,7 @@ int PlatformQueryValue(PlatformKey, const char* valueName, unsigned char* data, 
   World.calls.push_back(std::string("query ") + valueName);
   if (!World.dataDir || std::string(valueName) != "DataDir") return 2;
   if (World.dataDir->size() > capacity) return 234;
-  std::memcpy(data, World.dataDir->data(), World.dataDir->size());
+  if (!World.dataDir->empty()) std::memcpy(data, World.dataDir->data(), World.dataDir->size());
   return 0;
 }
 

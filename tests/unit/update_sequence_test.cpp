@@ -109,6 +109,7 @@ struct Limit {
   bool exeFound;
   bool updated;
 };
+void PrintTo(const Limit& c, std::ostream* os) { *os << "directory of " << c.dirLength << " bytes"; }
 
 class PathLimits : public ::testing::TestWithParam<Limit> {};
 
