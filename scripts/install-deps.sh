@@ -10,9 +10,9 @@ set -euo pipefail
 packages=()
 for part in "$@"; do
   case "$part" in
-    host) packages+=(g++ cmake make libgtest-dev) ;;
+    host) packages+=(g++ cmake make libgtest-dev python3) ;;
     windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64) ;;
-    e2e) packages+=(wine wine64 xvfb xdotool x11-apps imagemagick fonts-ipafont-gothic locales) ;;
+    e2e) packages+=(wine wine64 xvfb xdotool imagemagick fonts-ipafont-gothic locales procps python3) ;;
     checks) packages+=(valgrind clang libclang-rt-14-dev) ;;
     bench) packages+=(liblz4-dev zlib1g-dev pkg-config mingw-w64-i686-dev manpages-ja) ;;
     *) echo "install-deps: unknown part '$part'" >&2; exit 2 ;;
