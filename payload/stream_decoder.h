@@ -23,7 +23,8 @@ enum DecodeFault {
 };
 
 // Expands the stream of streamLength bytes into output, which has room for outputCapacity bytes.
-// Never reads outside the stream and never writes outside the output area.
+// Never reads outside the stream and never writes outside the output area (bytes past the
+// result, up to the capacity, may serve as scratch).
 // Returns the number of bytes produced (0 for a streamLength of 0 or less), or a DecodeFault
 // when the stream breaks the format; output may then hold a partial result.
 int32_t DecodePayloadStream(unsigned char* output, int32_t outputCapacity, const unsigned char* stream,

@@ -194,7 +194,12 @@ void EncodeGreedy(const std::vector<std::uint8_t>& input, MatchFinder& finder, c
   (void)settings;
 }
 
-// Forward dynamic programme: cost[i] is the fewest bits that produce the first i bytes.
+// Prices in the dynamic programme: bits scaled, plus a tie-break that prefers fewer tokens among
+// parses of the same size, since each token costs the decoder a branch.
+constexpr std::uint32_t PriceScale = 16;
+constexpr std::uint32_t TokenTieBreak = 1;
+
+// Forward dynamic programme: cost[i] is the lowest price that produces the first i bytes.
 void EncodeOptimal(const std::vector<std::uint8_t>& input, MatchFinder& finder, const LevelSettings& settings,
                    TokenWriter& writer, const ProgressFunction& progress) {
   constexpr std::uint32_t Infinite = std::numeric_limits<std::uint32_t>::max();
@@ -207,7 +212,7 @@ void EncodeOptimal(const std::vector<std::uint8_t>& input, MatchFinder& finder, 
 
   auto relax = [&](std::uint32_t from, std::uint32_t length, std::uint32_t distance, std::uint32_t bits) {
     std::uint32_t to = from + length;
-    std::uint32_t total = cost[from] + bits;
+    std::uint32_t total = cost[from] + bits * PriceScale + TokenTieBreak;
     if (total < cost[to]) {
       cost[to] = total;
       stepLength[to] = length;
