@@ -16,8 +16,10 @@ wine_zlib=/usr/lib/x86_64-linux-gnu/wine/i386-windows/zlib1.dll
 
 # Japanese manual pages, as one script-sized text in code page 932.
 if [ ! -f "$corpus/manpages-ja.cp932" ]; then
-  find /usr/share/man/ja -name '*.gz' | sort | head -400 | xargs zcat |
-    iconv -f UTF-8 -t CP932 -c | head -c 1500000 >"$corpus/manpages-ja.cp932"
+  find /usr/share/man/ja -name '*.gz' | sort | head -400 | xargs zcat | iconv -f UTF-8 -t CP932 -c \
+    >"$corpus/manpages-ja.all" || true
+  head -c 1500000 "$corpus/manpages-ja.all" >"$corpus/manpages-ja.cp932"
+  rm "$corpus/manpages-ja.all"
 fi
 
 cmake --preset host >/dev/null
