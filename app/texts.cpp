@@ -1,4 +1,4 @@
-// Compiled with code page 932 as the execution character set.
+// Written in UTF-8; the build makes the literals code page 932 bytes.
 #include "texts.h"
 
 const char UpdaterCaption[] = "QUORLEN 1.01";

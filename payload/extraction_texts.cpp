@@ -1,4 +1,4 @@
-// Compiled with code page 932 as the execution character set.
+// Written in UTF-8; the build makes the literals code page 932 bytes.
 #include "extraction_texts.h"
 
 const char ResourceNotFoundText[] = "リソースが見つかりません";

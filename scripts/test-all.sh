@@ -15,3 +15,11 @@ for preset in host host-asan windows windows-test; do
     *) ctest --preset "$preset" -j"$jobs" ;;
   esac
 done
+
+echo "== valgrind (memcheck) over the unit tests"
+for suite in format_tests host_tests scripted_tests; do
+  valgrind -q --error-exitcode=99 --leak-check=full build/host/tests/unit/$suite --gtest_brief=1
+done
+
+echo "== fuzzing, ${QUORLEN_FUZZ_SECONDS:-60} s per target"
+tests/fuzz/run-fuzzers.sh "${QUORLEN_FUZZ_SECONDS:-60}"

@@ -78,6 +78,7 @@ int PlatformTargetAcceptsWrite(const char* path) {
 
 int PlatformCreateNewFile(const char* path, PlatformFile* file) {
   World.calls.push_back(std::string("create ") + path);
+  if (World.beforeCreate) World.beforeCreate();
   std::string parent = ParentOf(path);
   if (!parent.empty() && !World.directories.count(parent)) return CreateFileFailed;
   if (Exists(path)) return CreateFileExists;
@@ -103,6 +104,8 @@ int PlatformCloseFile(PlatformFile file) {
 
 int PlatformReplaceFile(const char* source, const char* target) {
   World.calls.push_back(std::string("replace ") + source + " -> " + target);
+  if (World.beforeReplace) World.beforeReplace();
+  if (World.directories.count(target) || !World.directories.count(ParentOf(target))) return 0;
   World.files[target] = World.files.at(source);
   World.files.erase(source);
   return 1;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -31,6 +32,8 @@ struct ScriptedWorld {
   std::optional<std::int32_t> forcedWriteResult;  // what every write reports
   std::vector<ShownBox> boxes;
   std::vector<std::string> calls;                 // "mkdir P", "create P", "replace A -> B", ...
+  std::function<void()> beforeCreate;             // faults injected just before a file is created
+  std::function<void()> beforeReplace;            // or just before it takes the target's place
 };
 
 extern ScriptedWorld World;

@@ -30,7 +30,7 @@ std::vector<std::uint8_t> RawRecord(std::int32_t streamLength, std::int32_t stam
   std::vector<std::uint8_t> record(PayloadHeaderSize);
   WriteLittleEndian32(record.data(), streamLength);
   WriteLittleEndian32(record.data() + 4, stamp);
-  record.insert(record.end(), stream.begin(), stream.end());
+  for (std::uint8_t byte : stream) record.push_back(byte);
   return record;
 }
 
