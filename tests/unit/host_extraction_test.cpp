@@ -138,24 +138,6 @@ TEST_P(ExtractionRefusal, LeavesTheTargetUnchanged) {
   }
 }
 
-Bytes StreamOfLength(std::uint32_t total) {
-  // One literal, then long references of distance 1 of up to 65,537 bytes each.
-  Bytes stream;
-  std::uint32_t produced = 1;
-  std::size_t tokens = 1;
-  stream = {0x00, 0x5A};
-  while (produced < total) {
-    std::uint32_t length = std::min<std::uint32_t>(65537, total - produced);
-    if (total - produced - length == 1) length -= 1;  // keep every piece at least 2 long
-    if (tokens % 8 == 0) stream.push_back(0x00);
-    stream.insert(stream.end(), {0x7F, static_cast<std::uint8_t>(length - 2), static_cast<std::uint8_t>((length - 2) >> 8), 1, 0});
-    produced += length;
-    ++tokens;
-  }
-  stream[0] = 0x01;
-  return stream;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, ExtractionRefusal,
     ::testing::Values(
@@ -178,14 +160,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "QUORLEN.exe", ExtractNoResource},
         Refusal{"DecodesBeyondTheBuffer",
                 [](Extraction& e) {
-                  Bytes stream = StreamOfLength(DecodeBufferSize + 1);
+                  Bytes stream = StreamDecodingTo(DecodeBufferSize + 1);
                   e.SetPayloads({{"QUORLEN.PCK", RawRecord(static_cast<std::int32_t>(stream.size()), 0, stream)}});
                 },
                 "QUORLEN.exe", ExtractNoResource}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST_F(Extraction, DecodesExactlyTheBufferSize) {
-  Bytes stream = StreamOfLength(DecodeBufferSize);
+  Bytes stream = StreamDecodingTo(DecodeBufferSize);
   SetPayloads({{"QUORLEN.PCK", RawRecord(static_cast<std::int32_t>(stream.size()), ExeStamp, stream)}});
   EXPECT_EQ(Extract("QUORLEN.exe"), ExtractDone);
   EXPECT_EQ(Stat("game/QUORLEN.exe").st_size, DecodeBufferSize);

@@ -154,23 +154,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TypedValue{"BinaryNoise", Bytes(260, 0xFF), ""}),
     [](const ::testing::TestParamInfo<TypedValue>& info) { return std::string(info.param.name); });
 
-// One literal, then long references at distance 1, decoding to total bytes.
-Bytes StreamOfLength(std::uint32_t total) {
-  Bytes stream = {0x01, 0x5A};
-  std::uint32_t produced = 1;
-  std::size_t tokens = 1;
-  while (produced < total) {
-    std::uint32_t length = std::min<std::uint32_t>(65537, total - produced);
-    if (total - produced - length == 1) length -= 1;
-    if (tokens % 8 == 0) stream.push_back(0x00);
-    stream.insert(stream.end(), {0x7F, static_cast<std::uint8_t>(length - 2),
-                                 static_cast<std::uint8_t>((length - 2) >> 8), 1, 0});
-    produced += length;
-    ++tokens;
-  }
-  return stream;
-}
-
 struct HostileRecord {
   const char* name;
   Bytes record;
@@ -181,8 +164,8 @@ Bytes WithLength(std::int32_t streamLength, const Bytes& stream) { return RawRec
 
 std::vector<HostileRecord> HostileRecords() {
   const Bytes every = {0x07, 0x41, 0x42, 0x43, 0xA3, 0xC0, 0x01, 0x02, 0x0A, 0x00, 0x7F, 0x00, 0x00, 0x10, 0x00, 0x80, 0x12};
-  const Bytes maxStream = StreamOfLength(DecodeBufferSize);
-  const Bytes overStream = StreamOfLength(DecodeBufferSize + 1);
+  const Bytes maxStream = StreamDecodingTo(DecodeBufferSize);
+  const Bytes overStream = StreamDecodingTo(DecodeBufferSize + 1);
   std::vector<HostileRecord> cases = {
       {"NegativeLength", WithLength(-1, every), 0},
       {"MostNegativeLength", WithLength(INT32_MIN, every), 0},

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "payload_record.h"
@@ -32,6 +33,22 @@ std::vector<std::uint8_t> RawRecord(std::int32_t streamLength, std::int32_t stam
   WriteLittleEndian32(record.data() + 4, stamp);
   for (std::uint8_t byte : stream) record.push_back(byte);
   return record;
+}
+
+std::vector<std::uint8_t> StreamDecodingTo(std::uint32_t total) {
+  std::vector<std::uint8_t> stream = {0x01, 0x5A};
+  std::uint32_t produced = 1;
+  std::size_t tokens = 1;
+  while (produced < total) {
+    std::uint32_t length = std::min<std::uint32_t>(65537, total - produced);
+    if (total - produced - length == 1) length -= 1;  // keep every piece at least 2 long
+    if (tokens % 8 == 0) stream.push_back(0x00);
+    for (std::uint8_t byte : {std::uint32_t{0x7F}, (length - 2) & 0xFF, (length - 2) >> 8, 1u, 0u})
+      stream.push_back(byte);
+    produced += length;
+    ++tokens;
+  }
+  return stream;
 }
 
 namespace cp932 {

@@ -17,6 +17,10 @@ std::vector<std::uint8_t> PackRecord(const std::string& content, std::int32_t st
 std::vector<std::uint8_t> RawRecord(std::int32_t streamLength, std::int32_t stamp,
                                     const std::vector<std::uint8_t>& stream);
 
+// A well-formed stream that decodes to total bytes (at least 1): one literal, then long
+// references at distance 1.
+std::vector<std::uint8_t> StreamDecodingTo(std::uint32_t total);
+
 // The exact code page 932 bytes of every text the updater shows.
 namespace cp932 {
 extern const std::string NotInstalled;
