@@ -25,8 +25,7 @@ static const char ShorteningMark[] = "...";
 static void BuildScriptSuffix(char* suffix, size_t capacity, const char* name) {
   char fileName[ScratchSize];
   FormatText(fileName, sizeof fileName, ScriptFileFormat, name);
-  FormatText(suffix, capacity, "%s", DataDirectorySuffix);
-  JoinPath(suffix, capacity, suffix, ScriptDirectorySuffix);
+  JoinPath(suffix, capacity, DataDirectorySuffix, ScriptDirectorySuffix);
   JoinPath(suffix, capacity, suffix, fileName);
 }
 

@@ -102,7 +102,7 @@ ProgressFunction TerminalProgress(std::ostream& err) {
   };
 }
 
-int Pack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Pack(const std::vector<std::string>& args, std::ostream& err) {
   std::vector<std::string> files;
   std::optional<std::int32_t> stamp;
   int level = DefaultLevel;
@@ -132,7 +132,6 @@ int Pack(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   if (!fault.empty() || check.content != input)
     throw Failure{"internal error: the packed record does not decode back to " + files[0] + "; nothing written"};
   WriteWholeFile(files[1], record);
-  (void)out;
   return 0;
 }
 
@@ -172,7 +171,7 @@ int RunPck(const std::vector<std::string>& args, std::ostream& out, std::ostream
       out << Usage;
       return 0;
     }
-    if (command == "pack") return Pack(rest, out, err);
+    if (command == "pack") return Pack(rest, err);
     if (command == "unpack") return Unpack(rest);
     if (command == "info") return Info(rest, out);
     err << "pck: unknown command '" << command << "'\n\n" << Usage;

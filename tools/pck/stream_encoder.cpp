@@ -151,7 +151,7 @@ class MatchFinder {
 
 struct LevelSettings {
   std::uint32_t depth;
-  std::uint32_t niceLength;  // a match this long is taken without weighing shorter ones
+  std::uint32_t niceLength;  // optimal levels: a match this long is taken without weighing shorter ones
   bool optimal;
 };
 
@@ -166,8 +166,8 @@ LevelSettings SettingsFor(int level) {
 
 constexpr std::size_t ProgressStep = 1 << 16;
 
-void EncodeGreedy(const std::vector<std::uint8_t>& input, MatchFinder& finder, const LevelSettings& settings,
-                  TokenWriter& writer, const ProgressFunction& progress) {
+void EncodeGreedy(const std::vector<std::uint8_t>& input, MatchFinder& finder, TokenWriter& writer,
+                  const ProgressFunction& progress) {
   std::vector<Candidate> candidates;
   std::uint32_t size = static_cast<std::uint32_t>(input.size());
   std::uint32_t position = 0;
@@ -191,7 +191,6 @@ void EncodeGreedy(const std::vector<std::uint8_t>& input, MatchFinder& finder, c
     writer.Reference(chosen.length, chosen.distance);
     for (std::uint32_t end = position + chosen.length; ++position < end;) finder.Insert(position);
   }
-  (void)settings;
 }
 
 // Prices in the dynamic programme: bits scaled, plus a tie-break that prefers fewer tokens among
@@ -271,7 +270,7 @@ std::vector<std::uint8_t> EncodeStream(const std::vector<std::uint8_t>& input, i
   if (settings.optimal)
     EncodeOptimal(input, finder, settings, writer, progress);
   else
-    EncodeGreedy(input, finder, settings, writer, progress);
+    EncodeGreedy(input, finder, writer, progress);
   if (progress) progress(input.size(), input.size());
   return out;
 }
