@@ -66,7 +66,7 @@ def check_resources(dump, payload_dir, names):
     expect(len(manifests) == 1 and manifests[0][0] == 1, f"manifest resources {manifests}, expected one with ID 1")
 
 
-def check_manifest(exe, machine):
+def check_manifest(exe):
     data = exe.read_bytes()
     start, end = data.find(b"<?xml"), data.find(b"</assembly>")
     expect(start >= 0 and end > start, "no manifest text in the file")
@@ -78,9 +78,8 @@ def check_manifest(exe, machine):
     expect(children == [ASM_V1 + "assemblyIdentity", ASM_V1 + "description", ASM_V3 + "trustInfo"],
            f"manifest declares {children}, expected identity, description and trust information only")
     identity = root.find(ASM_V1 + "assemblyIdentity")
-    arch = "x86" if machine == "i386" else "amd64"
     expect(identity is not None and identity.attrib == {"type": "win32", "name": "QUORLEN_P101", "version": "1.0.0.1",
-                                                        "processorArchitecture": arch},
+                                                        "processorArchitecture": "x86"},
            f"assembly identity {identity.attrib if identity is not None else None}")
     expect(root.findtext(ASM_V1 + "description") == "QUORLEN_P101", "description is not QUORLEN_P101")
     level = root.find(f"{ASM_V3}trustInfo/{ASM_V3}security/{ASM_V3}requestedPrivileges/{ASM_V3}requestedExecutionLevel")
@@ -95,7 +94,7 @@ def main():
     check_headers(dump, machine)
     check_imports(dump)
     check_resources(dump, payload_dir, names)
-    check_manifest(exe, machine)
+    check_manifest(exe)
     for failure in failures:
         print("FAIL:", failure)
     if not failures:
