@@ -48,7 +48,9 @@ static int CreateTemporaryBeside(const char* targetPath, char* temporaryPath, Pl
   return 0;
 }
 
-int ReplaceFileContents(const char* targetPath, int32_t count, int32_t timeStamp) {
+// Puts count bytes of DecodeBuffer in place of targetPath without touching the target until the
+// new contents are complete. Returns an ExtractResult.
+static int ReplaceFileContents(const char* targetPath, int32_t count, int32_t timeStamp) {
   if (!PlatformTargetAcceptsWrite(targetPath)) return ExtractCannotOpen;
 
   char temporaryPath[PathSize];

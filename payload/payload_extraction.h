@@ -21,8 +21,4 @@ extern unsigned char DecodeBuffer[DecodeBufferSize];
 // targetPath is a NUL-terminated path of at most 259 bytes; it is only read.
 int ExtractPayload(const char* targetPath, const char* resourceName);
 
-// Puts count bytes of DecodeBuffer in place of targetPath as ExtractPayload does, without
-// touching the target until the new contents are complete. Returns an ExtractResult.
-int ReplaceFileContents(const char* targetPath, int32_t count, int32_t timeStamp);
-
 #endif

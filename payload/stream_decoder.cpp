@@ -8,6 +8,8 @@ namespace {
 // end of a run are scratch that later tokens overwrite, and never lie past the capacity.
 constexpr long ReferenceBlock = 16;
 constexpr long LiteralBlock = 8;
+// The longest run CopyShortRun moves.
+constexpr uint32_t ShortRunLimit = 16;
 
 // What a reference's first byte t says, for every form but the long one: its length, how many
 // more bytes it takes, and its distance as (next two bytes, little-endian, AND mask) + add.
@@ -65,7 +67,7 @@ inline void CopyReference(unsigned char* op, uint32_t distance, uint32_t length,
     return;
   }
   if (distance >= length) {
-    if (length <= 16)
+    if (length <= ShortRunLimit)
       CopyShortRun(op, from, length);
     else
       memcpy(op, from, length);
@@ -75,7 +77,7 @@ inline void CopyReference(unsigned char* op, uint32_t distance, uint32_t length,
     memset(op, from[0], length);
     return;
   }
-  if (length <= 16) {
+  if (length <= ShortRunLimit) {
     for (uint32_t i = 0; i < length; ++i) op[i] = from[i];
     return;
   }

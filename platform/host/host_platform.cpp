@@ -13,6 +13,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "cp932.h"
 #include "host_payloads.h"
 #include "platform.h"
 
@@ -81,7 +82,7 @@ int PlatformPathExists(const char* path) {
   return ToHostPath(path, hostPath) && stat(hostPath, &info) == 0;
 }
 
-int PlatformIsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+int PlatformIsLeadByte(unsigned char byte) { return IsCp932LeadByte(byte); }
 
 int PlatformFindPayload(const char* name, const unsigned char** record, uint32_t* size) {
   for (int i = 0; i < HostPayloadCount; ++i) {

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "cp932.h"
 #include "payload_extraction.h"
 #include "payload_record.h"
 #include "platform.h"
@@ -21,7 +22,7 @@ int PlatformOpenUserKey(const char*, PlatformKey*) { return 2; }
 int PlatformQueryValue(PlatformKey, const char*, unsigned char*, uint32_t) { return 2; }
 void PlatformCloseKey(PlatformKey) {}
 int PlatformPathExists(const char*) { return 1; }
-int PlatformIsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+int PlatformIsLeadByte(unsigned char byte) { return IsCp932LeadByte(byte); }
 int PlatformFindPayload(const char*, const unsigned char** record, uint32_t* size) {
   *record = Record;
   *size = RecordSize;

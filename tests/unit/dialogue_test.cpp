@@ -23,8 +23,6 @@ const std::string ScriptPath = GameDir + "\\AdvData\\MES\\MAIN.MES";
 const std::string NewExe = "new game program";
 const std::string NewScript = "new script";
 
-Bytes AsBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
 // An installed game with its old executable, both payloads carried, and OK as the answer.
 void InstallGame() {
   ResetScriptedRun();

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "cp932.h"
 #include "payload_extraction.h"
 #include "platform.h"
 #include "scripted_platform.h"
@@ -12,8 +13,6 @@
 #include "updater_state.h"
 
 namespace {
-
-Bytes AsBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 enum class Outcome { NotInstalled, ExecutableNotFound, Refused, Updated };
 
@@ -32,8 +31,6 @@ struct Expectation {
   Outcome outcome;
 };
 
-bool IsLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
 Expectation Expect(const Bytes& value) {
   if (value.size() > 260) return {"", Outcome::NotInstalled};
   Bytes buffer(260, 0);
@@ -44,9 +41,9 @@ Expectation Expect(const Bytes& value) {
   if (dir.empty()) return {"", Outcome::NotInstalled};
   bool lastIsBackslash = false;
   bool endsInLoneLeadByte = false;
-  for (std::size_t i = 0; i < dir.size(); i += IsLead(dir[i]) && i + 1 < dir.size() ? 2 : 1) {
+  for (std::size_t i = 0; i < dir.size(); i += IsCp932LeadByte(dir[i]) && i + 1 < dir.size() ? 2 : 1) {
     lastIsBackslash = dir[i] == '\\' && i == dir.size() - 1;
-    endsInLoneLeadByte = IsLead(dir[i]) && i == dir.size() - 1;
+    endsInLoneLeadByte = IsCp932LeadByte(dir[i]) && i == dir.size() - 1;
   }
   if (lastIsBackslash) dir.pop_back();
   if (dir.size() > 247) return {dir, Outcome::ExecutableNotFound};

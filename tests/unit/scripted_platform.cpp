@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cp932.h"
 #include "payload_extraction.h"
 #include "platform.h"
 #include "program_entry.h"
@@ -52,7 +53,7 @@ int PlatformPathExists(const char* path) {
   return Exists(path);
 }
 
-int PlatformIsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+int PlatformIsLeadByte(unsigned char byte) { return IsCp932LeadByte(byte); }
 
 int PlatformFindPayload(const char* name, const unsigned char** record, uint32_t* size) {
   auto found = World.payloads.find(name);

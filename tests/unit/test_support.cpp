@@ -18,6 +18,8 @@ std::string HexBytes(const char* hex) {
   return bytes;
 }
 
+std::vector<std::uint8_t> AsBytes(const std::string& text) { return {text.begin(), text.end()}; }
+
 std::vector<std::uint8_t> PackRecord(const std::vector<std::uint8_t>& content, std::int32_t stamp) {
   return pck::BuildRecord(pck::EncodeStream(content, pck::DefaultLevel), stamp);
 }

@@ -9,6 +9,8 @@
 // Bytes written as hexadecimal pairs separated by spaces: "82 AA 83 43".
 std::string HexBytes(const char* hex);
 
+std::vector<std::uint8_t> AsBytes(const std::string& text);
+
 // A payload record of content with the given stamp, packed by the packer.
 std::vector<std::uint8_t> PackRecord(const std::vector<std::uint8_t>& content, std::int32_t stamp);
 std::vector<std::uint8_t> PackRecord(const std::string& content, std::int32_t stamp);

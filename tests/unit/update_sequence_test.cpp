@@ -15,8 +15,6 @@
 
 namespace {
 
-Bytes AsBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
 // A game installed in dir (parents made up as directories), both payloads carried.
 void Install(const std::string& dir) {
   ResetScriptedRun();
